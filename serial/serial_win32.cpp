@@ -1,0 +1,12 @@
+// Win32 backend of the serial link (the product).
+#include "serial/serial.h"
+
+NativePort PortHandle = INVALID_HANDLE_VALUE;
+
+void OpenPort(int /*index*/) {}
+bool InitPort(std::int8_t /*index*/) { return false; }
+bool PortIsOpen() { return false; }
+void ClosePort() {}
+int Transact(int /*n*/, std::uint32_t /*wait*/, int /*m*/) { return 0; }
+int TransactProbe(ProbeBuffer& /*buffer*/) { return 0; }
+void WaitPumping(std::uint32_t /*ms*/) {}

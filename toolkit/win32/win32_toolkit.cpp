@@ -1,0 +1,1 @@
+#include "toolkit/win32/win32_toolkit.h"
