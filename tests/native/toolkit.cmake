@@ -1,0 +1,3 @@
+add_executable(toolkit_tests toolkit_test.cpp)
+target_link_libraries(toolkit_tests PRIVATE lorvan_toolkit_headless gtest_main)
+gtest_discover_tests(toolkit_tests DISCOVERY_TIMEOUT 60)

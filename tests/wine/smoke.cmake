@@ -1,0 +1,3 @@
+add_executable(wine_smoke_tests smoke_test.cpp)
+target_link_libraries(wine_smoke_tests PRIVATE lorvan_toolkit gtest_main)
+add_test(NAME wine_smoke_tests COMMAND wine_smoke_tests)
