@@ -123,6 +123,10 @@ public:
     // The millisecond tick counter (wraps after 2^32 ms).
     virtual std::uint32_t TickCount() = 0;
     virtual void SetCursor(Cursor cursor) = 0;
+    // An operation holds the port from the first to the last call: a close of the main window
+    // that arrives in between is carried out only once the operation has ended.
+    virtual void OperationStarted() {}
+    virtual void OperationEnded() {}
     std::wstring Title;
 };
 
