@@ -10,7 +10,7 @@
 namespace toolkit {
 
 class EditMask {
-public:
+  public:
     explicit EditMask(std::wstring_view mask);
 
     // Number of characters of the shown text (digit positions plus literals).
@@ -31,7 +31,27 @@ public:
     // Position of the first empty digit position of a shown text, or npos when it is complete.
     std::size_t FirstEmpty(std::wstring_view shown) const;
 
-private:
+    // The user's editing of a shown text. Typing overwrites, a literal can be neither deleted nor
+    // typed over, and a deleted digit leaves its position blank, so the text keeps its length.
+    struct State {
+        std::wstring shown;
+        std::size_t selStart = 0, selEnd = 0;  // the caret is an empty selection
+    };
+    enum class Outcome { Changed, Unchanged, Refused };  // a refused key beeps
+
+    // A typed character: a digit goes into the next digit position from the selection's start
+    // (a selection is blanked first) and the caret moves past it and past any literal after it.
+    // The literal character itself, typed where the caret stands on or just after it, only moves
+    // the caret. Anything else is refused and changes nothing.
+    Outcome Type(State& s, wchar_t ch) const;
+    // Delete: blanks the selection, or the digit under the caret.
+    Outcome Delete(State& s) const;
+    // Backspace: blanks the selection, or the digit position before the caret, and moves there.
+    Outcome Backspace(State& s) const;
+    // A pasted text, typed character by character; when one is refused nothing changes.
+    Outcome Paste(State& s, std::wstring_view text) const;
+
+  private:
     static constexpr wchar_t kDigit = 0;
     std::vector<wchar_t> slots_;  // kDigit, or the literal character
     wchar_t blank_ = L'_';

@@ -99,6 +99,7 @@ struct ControlSpec {
     int tabOrder;           // position among its siblings, -1 for controls that take no focus
     int fontHeight;         // Tahoma; > 0 cell height, < 0 character height (LOGFONT convention)
     std::wstring_view mask; // masked edits only
+    int id = 0;             // window control ID (1001 + the layout row), 0 for none
 };
 
 // Builds controls from layout rows. parent is null for the window itself.
@@ -140,5 +141,10 @@ std::wstring ErrorDisplayText(std::wstring_view message);
 // Runs a handler as the event loop does: an exception escaping it is shown with the default
 // error display and goes no further.
 void RunHandler(const Handler& handler);
+
+// The program entry's guarded block: runs the steps in order until one throws. A toolkit
+// Exception is shown with the default error display; anything else is replaced by a toolkit
+// Exception with an empty message, which is shown the same way. Returns the exit code, always 0.
+int RunStartup(const std::vector<Handler>& steps);
 
 }  // namespace toolkit

@@ -25,4 +25,9 @@ inline constexpr std::wstring_view kSearchItem = L"Найти устр-во";
 
 const std::array<LayoutRow, 27>& Layout();
 
+// The window control ID of a layout row's control: 1001 for the first row, one more for each
+// further row; 0 for a name that is not in the table.
+inline constexpr int kFirstControlId = 1001;
+int ControlId(std::string_view name);
+
 }  // namespace ui

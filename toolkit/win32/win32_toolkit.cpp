@@ -1,1 +1,0 @@
-#include "toolkit/win32/win32_toolkit.h"
