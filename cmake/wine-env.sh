@@ -31,3 +31,5 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
+# COM1..COM42 mapped to the simulated ports' folder (cmake/wine-ports.sh).
+source "$root/cmake/wine-ports.sh"

@@ -172,8 +172,9 @@ int ReadBytes(std::uint8_t* data, int m) {
         if (r < 0 && errno == EINTR) {
             continue;
         }
-        if (r == 0 || errno != EAGAIN) {
-            break;  // the line is gone (hang-up) or the descriptor is not readable
+        // With VMIN 0 an empty queue reads as 0 rather than EAGAIN; a hang-up shows in poll.
+        if (r < 0 && errno != EAGAIN) {
+            break;  // the line is gone or the descriptor is not readable
         }
         // Nothing waiting: until the total time-out, or 15 ms after the last byte.
         auto until = deadline;

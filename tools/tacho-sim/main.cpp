@@ -569,11 +569,12 @@ void CheckHeld(Port& port, short revents) {
         FlushRxLog(port);
         port.held = false;
         port.rx.clear();
-        Log(port.number, "close");
+        // Queued before the close is logged, so that a test that has seen the close finds them.
         if (!port.opt.stale.empty()) {
             [[maybe_unused]] ssize_t w =
                 write(port.master, port.opt.stale.data(), port.opt.stale.size());
         }
+        Log(port.number, "close");
     }
 }
 
@@ -589,10 +590,9 @@ void Run(std::vector<Port>& ports) {
         auto sooner = [&timeout](int ms) { timeout = timeout < 0 ? ms : std::min(timeout, ms); };
         for (Port& port : ports) {
             // A port nobody holds reports a hang-up at once: it is looked at every few ms.
+            // Held ports are looked at as often too, to log changes of their line settings.
             fds.push_back({port.held ? port.master : -1, POLLIN, 0});
-            if (!port.held) {
-                sooner(kClosedPollMs);
-            }
+            sooner(kClosedPollMs);
             if (!port.tx.empty()) {
                 sooner(MsUntil(port.tx.front().due));
             }
