@@ -24,19 +24,21 @@
 # Wine the folder the prefix maps: $LORVAN_PORTS_DIR when set, else <prefix's folder>/ports
 # (cmake/wine-env.sh), decided when the test runs.
 
-include_guard(GLOBAL)
+# Per directory: the variables below are directory-scoped, and each test folder that includes
+# this file needs them (the functions and the host build of the simulator are global).
+include_guard(DIRECTORY)
 
 set(LORVAN_PORTS_DIR "${CMAKE_BINARY_DIR}/ports" CACHE PATH
     "Folder of the simulated COM ports (native builds; Wine builds use the prefix's folder)")
 set(LORVAN_SIM_STATE_DIR "${CMAKE_BINARY_DIR}/sim")
 set(LORVAN_SIM_LOCK "lorvan_ports")
 set(_lorvan_sim_script "${CMAKE_CURRENT_LIST_DIR}/tacho-sim.sh")
+set(LORVAN_TACHO_SIM "${CMAKE_BINARY_DIR}/host/tacho-sim")
 
 # The simulator is a Linux program. A Windows build compiles it with the host's compiler (one
 # source file, standard C++ and POSIX), so that its Wine tests need no native build beside it.
 if(CMAKE_CROSSCOMPILING AND NOT TARGET tacho-sim-host)
   find_program(LORVAN_HOST_CXX NAMES g++ c++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
-  set(LORVAN_TACHO_SIM "${CMAKE_BINARY_DIR}/host/tacho-sim")
   set(_sim_source "${CMAKE_SOURCE_DIR}/tools/tacho-sim/main.cpp")
   add_custom_command(
     OUTPUT ${LORVAN_TACHO_SIM}

@@ -27,7 +27,7 @@ std::string Narrow(const std::wstring& text) {
 }
 
 std::string Format(const char* format, unsigned long a, unsigned long b = 0) {
-    char text[64];
+    char text[160];
     std::snprintf(text, sizeof text, format, a, b);
     return text;
 }

@@ -1,6 +1,10 @@
 // The serial link against tacho-sim: built natively (POSIX backend on the simulator's ptys) and
 // for Wine (Win32 backend, the ports mapped to the simulator's folder). The simulator's ports are
 // in tests/native/serial_sim.args; COM3 is absent.
+// First: windows.h (through serial.h) renames MessageBox, and the derived app below must
+// override the name the headless library was built with.
+#include "toolkit/headless.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +17,6 @@
 #include "serial/serial.h"
 #include "serial/serial_trace.h"
 #include "tests/native/serial_sim_log.h"
-#include "toolkit/headless.h"
 
 namespace {
 
