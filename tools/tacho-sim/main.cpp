@@ -268,8 +268,15 @@ std::uint8_t Checksum(const Bytes& frame) {
 }
 
 Bytes Frame(std::uint8_t op, std::uint8_t param, const Bytes& value) {
-    Bytes frame = {0x02, 0x49, static_cast<std::uint8_t>(value.size()), op, param};
-    frame.insert(frame.end(), value.begin(), value.end());
+    Bytes frame;
+    frame.reserve(6 + value.size());
+    for (std::uint8_t b : {std::uint8_t{0x02}, std::uint8_t{0x49},
+                           static_cast<std::uint8_t>(value.size()), op, param}) {
+        frame.push_back(b);
+    }
+    for (std::uint8_t b : value) {
+        frame.push_back(b);
+    }
     frame.push_back(Checksum(frame));
     return frame;
 }
