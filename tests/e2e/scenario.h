@@ -24,6 +24,7 @@ class SimLog {
     std::vector<LogEntry> Read() const;
     // The requests that reached the simulator so far, as "COMn: HEX".
     std::vector<std::string> Received() const;
+    const std::wstring& Path() const { return path_; }
 
   private:
     std::wstring path_;

@@ -101,19 +101,23 @@ Step Pause(std::chrono::milliseconds ms) {
     return [=](Run&) { std::this_thread::sleep_for(ms); };
 }
 
-// The tachograph is unplugged from a port: its entry in the ports folder becomes a directory,
-// as the folder shows an absent port.
+// The tachograph is unplugged from a port: the runner of the scenario (on the Unix side) turns
+// the port's entry in the ports folder into a directory, as the folder shows an absent port. It
+// takes the request from <log>.unplug and removes that file when done.
 Step Unplug(int port) {
     return [=](Run& r) {
-        const wchar_t* dir = _wgetenv(L"LORVAN_PORTS_DIR");
-        if (dir == nullptr) {
-            r.errors.push_back("fatal: LORVAN_PORTS_DIR is not set");
-            return;
+        const std::wstring request = r.log.Path() + L".unplug";
+        if (FILE* f = _wfopen(request.c_str(), L"wb")) {
+            std::fprintf(f, "%d\n", port);
+            std::fclose(f);
         }
-        const std::wstring entry = WindowsPath(dir) + L"\\COM" + std::to_wstring(port);
-        if (!DeleteFileW(entry.c_str()) || !CreateDirectoryW(entry.c_str(), nullptr)) {
-            r.errors.push_back("fatal: cannot unplug COM" + std::to_string(port) + ": error " +
-                               std::to_string(GetLastError()));
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (GetFileAttributesW(request.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                r.errors.push_back("fatal: COM" + std::to_string(port) + " was not unplugged");
+                return;
+            }
+            std::this_thread::sleep_for(20ms);
         }
     };
 }
@@ -351,8 +355,8 @@ std::vector<Scenario> Build() {
                  L"записи B8!"),
           Frames(On(1, kWriteAllDefaults))}},
         {"write_all_bad_input",
-         {SetText("Edit_o", L"x1"), Click("Button_write"),
-          Error(L"''x1'' is not a valid integer value."), Frames({}), SetText("Edit_o", L"6000"),
+         {SetText("Edit_o", L"6k"), Click("Button_write"),
+          Error(L"''6k'' is not a valid integer value."), Frames({}), SetText("Edit_o", L"6000"),
           SetText("Edit_k", L"k"), Click("Button_write"),
           Error(L"''k'' is not a valid integer value."), Frames({}), Untouched({1}),
           SetText("Edit_k", L"8000"), Click("Button_write"), Notice(kWritten),
