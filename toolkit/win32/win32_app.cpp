@@ -162,12 +162,10 @@ void Win32App::Run() {
         SetFocus(order.front()->Handle());
         order.front()->FocusedByTab();
     }
+    // Until the quit message itself comes out of the queue: one left behind would end the next
+    // modal loop of this thread at once.
     MSG msg;
-    while (!terminated_) {
-        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            break;
-        }
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         Dispatch(msg);
     }
     terminated_ = true;

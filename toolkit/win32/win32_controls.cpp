@@ -530,15 +530,18 @@ class ComboWindow : public TextWindow<ComboBox> {
   private:
     // Makes the selection field as high as the layout row says.
     void FitHeight(int height) {
-        for (int attempt = 0; attempt < 3; ++attempt) {
+        // The class may count its own margins into the item height it is given: adjust the
+        // request by what the window still lacks until it has the height.
+        auto request = SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        for (int attempt = 0; attempt < 4; ++attempt) {
             RECT rc;
             GetWindowRect(hwnd_, &rc);
             int delta = height - (rc.bottom - rc.top);
             if (delta == 0) {
                 return;
             }
-            auto item = SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-            SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item + delta);
+            request += delta;
+            SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
         }
     }
 
