@@ -213,6 +213,8 @@ class MaskEditWindow : public TextWindow<MaskEdit> {
         : TextWindow(app, spec, parent), mask_(spec.mask) {
         Create(L"EDIT", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, spec);
         SendMessageW(hwnd_, EM_LIMITTEXT, mask_.Length(), 0);
+        // Narrow margins: the whole masked text is to be seen in the field's width.
+        SendMessageW(hwnd_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
         SetText(spec.text);
         saved_ = WindowText();
     }
