@@ -207,7 +207,7 @@ bool Tool::BoxShown() const {
     return FindWindowOf(pid_, true) != nullptr;
 }
 
-bool Tool::NextBox(SeenBox& box, std::chrono::milliseconds within) {
+bool Tool::NextBox(SeenBox& box, std::chrono::milliseconds within, Clock::time_point* shownAt) {
     const auto deadline = Clock::now() + within;
     HWND w = nullptr;
     while ((w = FindWindowOf(pid_, true)) == nullptr) {
@@ -215,6 +215,9 @@ bool Tool::NextBox(SeenBox& box, std::chrono::milliseconds within) {
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (shownAt != nullptr) {
+        *shownAt = Clock::now();
     }
     box.caption = WindowText(w);
     box.text = WindowText(GetDlgItem(w, 0xFFFF));

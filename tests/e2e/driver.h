@@ -49,7 +49,9 @@ class Tool {
 
     // Waits for the next message box of the program, records it, dismisses it and waits until
     // it has gone. False when none came within the time.
-    bool NextBox(SeenBox& box, std::chrono::milliseconds within);
+    // shownAt, when given, receives the moment the box was first seen.
+    bool NextBox(SeenBox& box, std::chrono::milliseconds within,
+                 std::chrono::steady_clock::time_point* shownAt = nullptr);
     // True when a message box of the program is up now.
     bool BoxShown() const;
     // Waits for the program to end; false when it is still running after the time.
