@@ -154,6 +154,10 @@ struct SearchCase {
     Strings probed;     // requests on the wire, in order
 };
 
+void PrintTo(const SearchCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Search : public Operations, public ::testing::WithParamInterface<SearchCase> {};
 
 TEST_P(Search, ProbesInOrderAndOffersTheFirstPortThatAnswers) {
@@ -332,6 +336,10 @@ struct WriteCase {
     WStrings boxes;
 };
 
+void PrintTo(const WriteCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class SingleWrite : public Operations, public ::testing::WithParamInterface<WriteCase> {};
 
 TEST_P(SingleWrite, SendsItsFramesAndReportsInOneBox) {
@@ -463,6 +471,10 @@ struct BadInputCase {
     std::wstring error;
 };
 
+void PrintTo(const BadInputCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class BadInput : public Operations, public ::testing::WithParamInterface<BadInputCase> {};
 
 TEST_P(BadInput, SendsNothingAndLeavesThePortFree) {
@@ -526,6 +538,10 @@ struct WriteAllCase {
     std::string portOptions;
     std::wstring box;
 };
+
+void PrintTo(const WriteAllCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WriteAll : public Operations, public ::testing::WithParamInterface<WriteAllCase> {};
 
@@ -607,6 +623,10 @@ struct ReadAllCase {
     std::wstring o;
     bool sent = true;
 };
+
+void PrintTo(const ReadAllCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ReadAll : public Operations, public ::testing::WithParamInterface<ReadAllCase> {};
 
