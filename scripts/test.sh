@@ -20,14 +20,23 @@ if [ "$LORVAN_WINE_BITS" = 64 ]; then
 fi
 
 ctest --preset native -j2
-# One wineserver for the whole run, with Wine's services started before ctest and detached from
-# its pipes: ctest waits for the pipes of a test to close, and those services outlive each test.
-"$WINESERVER" -p </dev/null >/dev/null 2>&1
-trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
-"$LORVAN_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+
+# The Wine tests share one prefix, one wineserver and one display. Wine's services are started
+# before ctest, detached from its pipes (ctest waits for a test's pipes to close, and the services
+# outlive each test), and on the display the tests use: started without one, they cannot make
+# windows later.
 preset=win$LORVAN_WINE_BITS
-if [ -z "${DISPLAY:-}" ]; then
-  xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" ctest --preset "$preset"
-else
+wine_tests() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1
+  trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
+  "$LORVAN_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
   ctest --preset "$preset"
+}
+export -f wine_tests
+export preset
+if [ -z "${DISPLAY:-}" ]; then
+  xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash -c wine_tests
+else
+  wine_tests
 fi

@@ -30,6 +30,34 @@ std::wstring TextOf(HWND hwnd) {
     return text;
 }
 
+// Width of a text in a font, in pixels.
+int TextWidth(const LOGFONTW& font, const std::wstring& text) {
+    HDC dc = GetDC(nullptr);
+    HFONT handle = CreateFontIndirectW(&font);
+    HGDIOBJ old = SelectObject(dc, handle);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    DeleteObject(handle);
+    ReleaseDC(nullptr, dc);
+    return size.cx;
+}
+
+// Where the installed Tahoma is wider than the one the layout was drawn for (Wine ships its own),
+// a text that would not fit its control takes the largest smaller size that fits, down to 3/4 of
+// the size asked for. With the real Tahoma every text of the layout fits and nothing changes.
+void FitToWidth(LOGFONTW& font, const std::wstring& text, int width) {
+    if (text.empty() || width <= 0) {
+        return;
+    }
+    const LONG asked = font.lfHeight;
+    const LONG sign = asked < 0 ? -1 : 1;
+    const LONG smallest = asked * 3 / 4;
+    while (TextWidth(font, text) > width && font.lfHeight * sign > smallest * sign) {
+        font.lfHeight -= sign;
+    }
+}
+
 }  // namespace
 
 // ---- Window -------------------------------------------------------------------------------------
@@ -64,6 +92,11 @@ void Window::Create(const wchar_t* className, DWORD style, DWORD exStyle, const 
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(font.lfFaceName, L"Tahoma", LF_FACESIZE);
+    if (lstrcmpW(className, L"STATIC") == 0 || lstrcmpW(className, L"EDIT") == 0) {
+        // An edit's text stands inside its frame and margins.
+        int inner = app_.Scale(spec.width) - (exStyle & WS_EX_CLIENTEDGE ? app_.Scale(6) : 0);
+        FitToWidth(font, text, inner);
+    }
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(app_.Font(font)), FALSE);
     if (!spec.enabled) {
         EnableWindow(hwnd_, FALSE);
