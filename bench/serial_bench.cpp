@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "toolkit/headless.h"  // before windows.h (through serial.h), which renames MessageBox
+#include "toolkit/headless.h"
 #include "serial/serial.h"
 
 #ifndef _WIN32

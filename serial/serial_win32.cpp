@@ -67,7 +67,7 @@ bool InitPort(std::int8_t index) {
     OpenPort(index);
     if (PortName(index).empty() || !PortIsOpen()) {
         if (toolkit::Application != nullptr) {
-            toolkit::Application->MessageBox(L"Ошибка открытия порта", L"Внимание!");
+            toolkit::Application->ShowNotice(L"Ошибка открытия порта", L"Внимание!");
         }
         return false;
     }

@@ -94,7 +94,7 @@ public:
 
 }  // namespace
 
-void HeadlessApp::MessageBox(std::wstring_view text, std::wstring_view caption) {
+void HeadlessApp::ShowNotice(std::wstring_view text, std::wstring_view caption) {
     boxes.push_back({Box::Notice, std::wstring(text), std::wstring(caption)});
     if (onBox) {
         onBox(boxes.back());

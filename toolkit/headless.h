@@ -21,7 +21,7 @@ struct Box {
 
 class HeadlessApp : public App {
 public:
-    void MessageBox(std::wstring_view text, std::wstring_view caption) override;
+    void ShowNotice(std::wstring_view text, std::wstring_view caption) override;
     void ShowException(const Exception& e) override;
     void ProcessMessages() override;
     void WaitForMessage(std::uint32_t ms) override;

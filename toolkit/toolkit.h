@@ -114,7 +114,7 @@ class App {
 public:
     virtual ~App() = default;
     // Modal notice box: text, caption, OK only, no icon (message-box flags 0). Returns when closed.
-    virtual void MessageBox(std::wstring_view text, std::wstring_view caption) = 0;
+    virtual void ShowNotice(std::wstring_view text, std::wstring_view caption) = 0;
     // Default error display: shows an exception that escaped a handler, with the title as caption.
     virtual void ShowException(const Exception& e) = 0;
     // Processes all pending window messages and returns.

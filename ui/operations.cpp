@@ -23,7 +23,7 @@ constexpr std::wstring_view kNothingFound = L"       ";  // seven spaces
 bool running = false;
 
 void Notice(std::wstring_view text) {
-    toolkit::Application->MessageBox(text, kCaption);
+    toolkit::Application->ShowNotice(text, kCaption);
 }
 
 // The selected port, opened and set up for the length of one operation; closed when the

@@ -1,8 +1,6 @@
 // The serial link against tacho-sim: built natively (POSIX backend on the simulator's ptys) and
 // for Wine (Win32 backend, the ports mapped to the simulator's folder). The simulator's ports are
 // in tests/native/serial_sim.args; COM3 is absent.
-// First: windows.h (through serial.h) renames MessageBox, and the derived app below must
-// override the name the headless library was built with.
 #include "toolkit/headless.h"
 
 #include <gtest/gtest.h>

@@ -120,7 +120,7 @@ TEST_F(Win32Toolkit, CloseDuringAnOperationIsCarriedOutAfterItsLastBox) {
             toolkit::Application->WaitForMessage(20);
         }
         openDuringWait = !app->Terminated() && IsWindowVisible(main);
-        toolkit::Application->MessageBox(L"Данные успешно записаны!", L"Внимание!");
+        toolkit::Application->ShowNotice(L"Данные успешно записаны!", L"Внимание!");
         ranAfterBox = true;
         toolkit::Application->OperationEnded();
     };

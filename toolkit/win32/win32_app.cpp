@@ -333,7 +333,7 @@ std::wstring Win32App::DisplayTitle() const {
     return name.substr(0, name.rfind(L'.'));
 }
 
-void Win32App::MessageBox(std::wstring_view text, std::wstring_view caption) {
+void Win32App::ShowNotice(std::wstring_view text, std::wstring_view caption) {
     Busy busy(busy_, [this] { EndBusy(); });
     std::wstring body = Copy(text);
     std::wstring title = Copy(caption);

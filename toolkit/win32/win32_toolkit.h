@@ -54,7 +54,7 @@ class Win32App final : public App {
     int Dpi() const { return dpi_; }
     HINSTANCE Instance() const { return instance_; }
 
-    void MessageBox(std::wstring_view text, std::wstring_view caption) override;
+    void ShowNotice(std::wstring_view text, std::wstring_view caption) override;
     void ShowException(const Exception& e) override;
     void ProcessMessages() override;
     void WaitForMessage(std::uint32_t ms) override;
