@@ -21,22 +21,10 @@ fi
 
 ctest --preset native -j2
 
-# The Wine tests share one prefix, one wineserver and one display. Wine's services are started
-# before ctest, detached from its pipes (ctest waits for a test's pipes to close, and the services
-# outlive each test), and on the display the tests use: started without one, they cannot make
-# windows later.
+# The Wine tests share one prefix, one wineserver and one (virtual) display.
 preset=win$LORVAN_WINE_BITS
-wine_tests() {
-  "$WINESERVER" -k >/dev/null 2>&1 || true
-  "$WINESERVER" -p </dev/null >/dev/null 2>&1
-  trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
-  "$LORVAN_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
-  ctest --preset "$preset"
-}
-export -f wine_tests
-export preset
 if [ -z "${DISPLAY:-}" ]; then
-  xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash -c wine_tests
+  xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash scripts/wine-tests.sh "$preset"
 else
-  wine_tests
+  bash scripts/wine-tests.sh "$preset"
 fi
