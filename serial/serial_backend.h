@@ -14,6 +14,10 @@ int WriteBytes(const std::uint8_t* data, int n);
 // 15 * m + 15 ms, whichever comes first. Returns how many arrived.
 int ReadBytes(std::uint8_t* data, int m);
 
+// The opening half of InitPort: closes a port still open, opens the port of the index and, when
+// that fails, shows the open-error box. True when the port is open for its set-up.
+bool OpenForSetUp(std::int8_t index);
+
 // Notes a platform call in SerialTrace when tracing is on.
 void Trace(const char* name, std::intptr_t handle, std::string args = {});
 

@@ -79,3 +79,15 @@ int TransactProbe(ProbeBuffer& buffer) {
     return PortIsOpen() ? serial_backend::ReadBytes(buffer.data(), static_cast<int>(buffer.size()))
                         : 0;
 }
+
+bool serial_backend::OpenForSetUp(std::int8_t index) {
+    ClosePort();  // a port still open would lose its only reference
+    OpenPort(index);
+    if (PortName(index).empty() || !PortIsOpen()) {
+        if (toolkit::Application != nullptr) {
+            toolkit::Application->ShowNotice(L"Ошибка открытия порта", L"Внимание!");
+        }
+        return false;
+    }
+    return true;
+}

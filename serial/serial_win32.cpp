@@ -6,7 +6,6 @@
 #include "serial/serial.h"
 #include "serial/serial_backend.h"
 #include "serial/serial_trace.h"
-#include "toolkit/toolkit.h"
 
 NativePort PortHandle = INVALID_HANDLE_VALUE;
 
@@ -63,12 +62,7 @@ void OpenPort(int index) {
 }
 
 bool InitPort(std::int8_t index) {
-    ClosePort();
-    OpenPort(index);
-    if (PortName(index).empty() || !PortIsOpen()) {
-        if (toolkit::Application != nullptr) {
-            toolkit::Application->ShowNotice(L"Ошибка открытия порта", L"Внимание!");
-        }
+    if (!serial_backend::OpenForSetUp(index)) {
         return false;
     }
     const std::intptr_t id = Id(PortHandle);
