@@ -7,15 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/sim_log.h"
 #include "tests/e2e/driver.h"
 
 namespace e2e {
 
-struct LogEntry {
-    int port;  // COM number, 0 for the simulator's own lines
-    std::string event;
-    std::string detail;
-};
+using simlog::LogEntry;
 
 // The simulator's log, read through Wine's view of the Unix file system.
 class SimLog {

@@ -29,14 +29,14 @@ const std::wstring kAllUnread =
     L"Ошибка чтения К!\nОшибка чтения пробега!\nОшибка чтения В8!\nОшибка чтения CAN!\n"
     L"Ошибка чтения О!";
 
-const std::string kProbe = "02 49 00 D1 00 E3 00";
-const std::string kWriteK8000 = "02 49 02 35 09 40 1F 15";
-const std::string kWriteOdoZero = "02 49 04 35 0C 00 00 00 00 6F";
-const std::string kWriteCanNone = "02 49 01 35 0A 00 74";
-const std::string kWriteO6000 = "02 49 02 35 0D 70 17 E9";
-const std::string kWriteB8Off = "02 49 02 35 0B 00 00 72";
-const Strings kReadAll = {"02 49 00 B5 09 F6 00", "02 49 00 B5 0C F3 00", "02 49 00 B5 0B F4 00",
-                          "02 49 00 B5 0A F5 00", "02 49 00 B5 0D F2 00"};
+using simlog::kProbe;
+using simlog::kWriteB8Off;
+using simlog::kWriteCanNone;
+using simlog::kWriteK8000;
+using simlog::kWriteO6000;
+using simlog::kWriteOdoZero;
+const Strings kReadAll = {simlog::kReadK, simlog::kReadOdo, simlog::kReadB8, simlog::kReadCan,
+                          simlog::kReadO};
 const Strings kWriteAllDefaults = {kWriteK8000, kWriteOdoZero, kWriteCanNone, kWriteO6000,
                                    kWriteB8Off};
 
@@ -429,33 +429,11 @@ std::vector<LogEntry> SimLog::Read() const {
         }
         std::fclose(f);
     }
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream words(line);
-        std::string ms, who, event;
-        words >> ms >> who >> event;
-        std::string detail;
-        std::getline(words, detail);
-        if (!detail.empty() && detail[0] == ' ') {
-            detail.erase(0, 1);
-        }
-        int port = 0;
-        if (who.rfind("COM", 0) == 0) {
-            port = std::atoi(who.c_str() + 3);
-        }
-        entries.push_back({port, event, detail});
-    }
-    return entries;
+    return simlog::Parse(text);
 }
 
 std::vector<std::string> SimLog::Received() const {
-    std::vector<std::string> frames;
-    for (const LogEntry& e : Read()) {
-        if (e.event == "rx") {
-            frames.push_back("COM" + std::to_string(e.port) + ": " + e.detail);
-        }
-    }
-    return frames;
+    return simlog::Received(Read());
 }
 
 std::string Utf8(std::wstring_view text) {

@@ -3,6 +3,7 @@
 // on the wire.
 #pragma once
 
+#include "tests/common/sim_log.h"
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -25,11 +26,7 @@ extern char** environ;
 
 namespace testing_sim {
 
-struct LogEntry {
-    int port;           // COM number, 0 for the simulator's own lines
-    std::string event;  // serve, open, close, line, rx, tx, hangup, exit, ...
-    std::string detail;
-};
+using simlog::LogEntry;
 
 class SimProcess {
   public:
@@ -80,33 +77,14 @@ class SimProcess {
     SimProcess& operator=(const SimProcess&) = delete;
 
     std::vector<LogEntry> Log() const {
-        std::vector<LogEntry> entries;
         std::ifstream in(dir_ + "/log");
-        for (std::string line; std::getline(in, line);) {
-            std::istringstream words(line);
-            std::string ms, who, event;
-            words >> ms >> who >> event;
-            std::string detail;
-            std::getline(words, detail);
-            if (!detail.empty() && detail[0] == ' ') {
-                detail.erase(0, 1);
-            }
-            const int port = who.rfind("COM", 0) == 0 ? std::stoi(who.substr(3)) : 0;
-            entries.push_back({port, event, detail});
-        }
-        return entries;
+        std::stringstream text;
+        text << in.rdbuf();
+        return simlog::Parse(text.str());
     }
 
     // The requests that reached the simulator, as "COMn: HEX", in the order they came.
-    std::vector<std::string> Received() const {
-        std::vector<std::string> frames;
-        for (const LogEntry& e : Log()) {
-            if (e.event == "rx") {
-                frames.push_back("COM" + std::to_string(e.port) + ": " + e.detail);
-            }
-        }
-        return frames;
-    }
+    std::vector<std::string> Received() const { return simlog::Received(Log()); }
 
     // The ports that were seen opened, in order, once each.
     std::vector<int> Opened() const {

@@ -30,17 +30,17 @@ const std::wstring kFound = L"Устройство обнаружено";
 const std::wstring kNotFound = L"Устройство не найдено";
 const std::wstring kSearchItem(ui::kSearchItem);
 
-const std::string kProbe = "02 49 00 D1 00 E3 00";
-const std::string kWriteK8000 = "02 49 02 35 09 40 1F 15";
-const std::string kWriteOdoZero = "02 49 04 35 0C 00 00 00 00 6F";
-const std::string kWriteCanNone = "02 49 01 35 0A 00 74";
-const std::string kWriteO6000 = "02 49 02 35 0D 70 17 E9";
-const std::string kWriteB8Off = "02 49 02 35 0B 00 00 72";
-const std::string kReadK = "02 49 00 B5 09 F6 00";
-const std::string kReadOdo = "02 49 00 B5 0C F3 00";
-const std::string kReadB8 = "02 49 00 B5 0B F4 00";
-const std::string kReadCan = "02 49 00 B5 0A F5 00";
-const std::string kReadO = "02 49 00 B5 0D F2 00";
+using simlog::kProbe;
+using simlog::kReadB8;
+using simlog::kReadCan;
+using simlog::kReadK;
+using simlog::kReadO;
+using simlog::kReadOdo;
+using simlog::kWriteB8Off;
+using simlog::kWriteCanNone;
+using simlog::kWriteK8000;
+using simlog::kWriteO6000;
+using simlog::kWriteOdoZero;
 
 // The application object of the tests: the headless one, which also notes when an operation
 // tells it that it starts and ends.
